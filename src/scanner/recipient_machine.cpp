@@ -1,0 +1,225 @@
+#include "scanner/recipient_machine.h"
+
+#include <cstring>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define RECIPSCAN_X86_64 1
+#include <immintrin.h>
+#endif
+
+namespace recipscan {
+namespace {
+
+// Most input bytes are examined only while looking for the name tag, so the
+// speed of the whole scan is the speed of that search. A finder returns the
+// first 0x13 in [p, end), or end.
+
+// PortableFinder leans on the C library, which vectorises memchr itself.
+struct PortableFinder {
+  static const std::uint8_t* find(const std::uint8_t* p,
+                                  const std::uint8_t* end) {
+    const void* hit = std::memchr(p, RecipientMachine::name_tag,
+                                  static_cast<std::size_t>(end - p));
+    return hit != nullptr ? static_cast<const std::uint8_t*>(hit) : end;
+  }
+};
+
+const std::uint8_t* find_tail(const std::uint8_t* p, const std::uint8_t* end) {
+  while (p < end && *p != RecipientMachine::name_tag) ++p;
+  return p;
+}
+
+#ifdef RECIPSCAN_X86_64
+// The vector finders compare 64 bytes per step and test one combined mask, so
+// a hit costs a bit scan rather than a library call.
+struct Sse2Finder {
+  static const std::uint8_t* find(const std::uint8_t* p,
+                                  const std::uint8_t* end) {
+    const __m128i tag = _mm_set1_epi8(RecipientMachine::name_tag);
+    while (end - p >= 64) {
+      auto m = [&](int at) -> std::uint64_t {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        return static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(v, tag)));
+      };
+      std::uint64_t mask = m(0) | m(16) << 16 | m(32) << 32 | m(48) << 48;
+      if (mask != 0) return p + __builtin_ctzll(mask);
+      p += 64;
+    }
+    while (end - p >= 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      auto mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_cmpeq_epi8(v, tag)));
+      if (mask != 0) return p + __builtin_ctz(mask);
+      p += 16;
+    }
+    return find_tail(p, end);
+  }
+};
+
+struct Avx2Finder {
+  __attribute__((target("avx2"))) static const std::uint8_t* find(
+      const std::uint8_t* p, const std::uint8_t* end) {
+    const __m256i tag = _mm256_set1_epi8(RecipientMachine::name_tag);
+    while (end - p >= 64) {
+      __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+      __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+      auto lo = static_cast<std::uint32_t>(
+          _mm256_movemask_epi8(_mm256_cmpeq_epi8(a, tag)));
+      auto hi = static_cast<std::uint32_t>(
+          _mm256_movemask_epi8(_mm256_cmpeq_epi8(b, tag)));
+      std::uint64_t mask = lo | static_cast<std::uint64_t>(hi) << 32;
+      if (mask != 0) return p + __builtin_ctzll(mask);
+      p += 64;
+    }
+    return Sse2Finder::find(p, end);
+  }
+};
+#endif
+
+bool printable(std::uint8_t c) { return c >= 0x20 && c <= 0x7E; }
+
+}  // namespace
+
+// One pass of the pattern steps over a block. Each case consumes the bytes its
+// step reads and leaves |p| on the first byte not yet examined.
+template <class Finder>
+void feed_with(RecipientMachine& m, const std::uint8_t* data, std::size_t size,
+               ReportBuffer& out) {
+  using Step = RecipientMachine::Step;
+  const std::uint8_t* p = data;
+  const std::uint8_t* const end = data + size;
+  while (p < end) {
+    switch (m.step_) {
+      case Step::tag:
+        p = Finder::find(p, end);
+        if (p == end) return;
+        ++p;
+        m.step_ = Step::name_length;
+        break;
+      case Step::name_length: {
+        std::uint8_t length = *p++;
+        if (length == 0 || length > RecipientMachine::max_name) {
+          m.step_ = Step::tag;
+        } else {
+          m.name_length_ = length;
+          m.stored_ = 0;
+          m.step_ = Step::name;
+        }
+        break;
+      }
+      case Step::name: {
+        auto avail = static_cast<std::size_t>(end - p);
+        std::size_t want = m.name_length_ - m.stored_;
+        std::size_t n = want < avail ? want : avail;
+        std::uint8_t* name = m.name_ + m.stored_;
+        std::size_t i = 0;
+        while (i < n && printable(p[i])) {
+          name[i] = p[i];
+          ++i;
+        }
+        if (i < n) {  // p[i] breaks the name and is consumed with it
+          p += i + 1;
+          m.step_ = Step::tag;
+          break;
+        }
+        p += n;
+        m.stored_ = static_cast<std::uint8_t>(m.stored_ + n);
+        if (m.stored_ == m.name_length_) m.step_ = Step::serial_tag;
+        break;
+      }
+      case Step::serial_tag:
+        m.step_ = *p++ == RecipientMachine::serial_tag ? Step::serial_length
+                                                       : Step::tag;
+        break;
+      case Step::serial_length: {
+        std::uint8_t length = *p++;
+        if (length == 0 || length > RecipientMachine::max_serial) {
+          m.step_ = Step::tag;
+        } else {
+          out.head(m.name_, m.name_length_);
+          m.serial_left_ = length;
+          m.step_ = Step::serial;
+        }
+        break;
+      }
+      case Step::serial: {
+        auto avail = static_cast<std::size_t>(end - p);
+        std::size_t n = m.serial_left_ < avail ? m.serial_left_ : avail;
+        out.serial(p, n);
+        p += n;
+        m.serial_left_ = static_cast<std::uint8_t>(m.serial_left_ - n);
+        if (m.serial_left_ == 0) {
+          out.end();
+          m.step_ = Step::tag;
+        }
+        break;
+      }
+    }
+  }
+}
+
+namespace {
+
+#ifdef RECIPSCAN_X86_64
+// flatten pulls the whole step loop into the AVX2 function, so the finder is
+// inlined where the target allows it.
+__attribute__((target("avx2"), flatten)) void feed_avx2(
+    RecipientMachine& m, const std::uint8_t* data, std::size_t size,
+    ReportBuffer& out) {
+  feed_with<Avx2Finder>(m, data, size, out);
+}
+
+bool has_avx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}
+#endif
+
+}  // namespace
+
+bool RecipientMachine::available(Search search) {
+  switch (search) {
+    case Search::best:
+    case Search::portable:
+      return true;
+#ifdef RECIPSCAN_X86_64
+    case Search::sse2:
+      return true;
+    case Search::avx2: {
+      static const bool avx2 = has_avx2();
+      return avx2;
+    }
+#else
+    case Search::sse2:
+    case Search::avx2:
+      return false;
+#endif
+  }
+  return false;
+}
+
+RecipientMachine::RecipientMachine(Search search)
+    : feed_(feed_with<PortableFinder>) {
+#ifdef RECIPSCAN_X86_64
+  if (search == Search::best) {
+    search = available(Search::avx2) ? Search::avx2 : Search::sse2;
+  }
+  if (search == Search::sse2) feed_ = feed_with<Sse2Finder>;
+  if (search == Search::avx2) feed_ = feed_avx2;
+#else
+  (void)search;
+#endif
+}
+
+void RecipientMachine::feed(const std::uint8_t* data, std::size_t size,
+                            ReportBuffer& out) {
+  feed_(*this, data, size, out);
+}
+
+void RecipientMachine::finish(ReportBuffer& out) {
+  if (step_ == Step::serial) out.end();
+  step_ = Step::tag;
+}
+
+}  // namespace recipscan
