@@ -28,7 +28,10 @@ int finish(int status) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    const char* name = argc > 0 && argv[0] != nullptr ? argv[0] : "recipscan";
+    // Some platforms start a program with no invocation name, or an empty one.
+    const char* name = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0'
+                           ? argv[0]
+                           : "recipscan";
     std::printf(
         "usage: %s  message.msg\n\nscans encrypted message to find "
         "certificate serial numbers it was encrypted for\n",
