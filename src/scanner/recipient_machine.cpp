@@ -24,6 +24,8 @@ struct PortableFinder {
   }
 };
 
+// Tags often come close together (runs of 0x13 are the worst case), so the
+// vector finders test the first byte on its own before loading a vector.
 const std::uint8_t* find_tail(const std::uint8_t* p, const std::uint8_t* end) {
   while (p < end && *p != RecipientMachine::name_tag) ++p;
   return p;
@@ -31,12 +33,20 @@ const std::uint8_t* find_tail(const std::uint8_t* p, const std::uint8_t* end) {
 
 #ifdef RECIPSCAN_X86_64
 // The vector finders compare 64 bytes per step and test one combined mask, so
-// a hit costs a bit scan rather than a library call.
+// a hit costs a bit scan rather than a library call. They also ask for the
+// bytes a page ahead: the hardware's own prefetch stops at page boundaries,
+// and the scan is otherwise bound by memory latency. A prefetch never faults,
+// even past the end of the input.
+constexpr std::size_t prefetch_distance = 4096;
+
 struct Sse2Finder {
   static const std::uint8_t* find(const std::uint8_t* p,
                                   const std::uint8_t* end) {
+    if (p < end && *p == RecipientMachine::name_tag) return p;
     const __m128i tag = _mm_set1_epi8(RecipientMachine::name_tag);
     while (end - p >= 64) {
+      _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
+                   _MM_HINT_T0);
       auto m = [&](int at) -> std::uint64_t {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
         return static_cast<std::uint32_t>(
@@ -60,8 +70,11 @@ struct Sse2Finder {
 struct Avx2Finder {
   __attribute__((target("avx2"))) static const std::uint8_t* find(
       const std::uint8_t* p, const std::uint8_t* end) {
+    if (p < end && *p == RecipientMachine::name_tag) return p;
     const __m256i tag = _mm256_set1_epi8(RecipientMachine::name_tag);
     while (end - p >= 64) {
+      _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
+                   _MM_HINT_T0);
       __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
       __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
       auto lo = static_cast<std::uint32_t>(
@@ -79,6 +92,34 @@ struct Avx2Finder {
 
 bool printable(std::uint8_t c) { return c >= 0x20 && c <= 0x7E; }
 
+// The bytes a candidate can take after its name tag: the name length, the
+// longest name, the serial tag, the serial length and the longest serial.
+constexpr std::size_t longest_candidate =
+    1 + RecipientMachine::max_name + 1 + 1 + RecipientMachine::max_serial;
+
+// whole_candidate runs the steps after a name tag over |p|, which must have
+// longest_candidate bytes readable, writes the record if there is one, and
+// returns the first byte not examined.
+inline const std::uint8_t* whole_candidate(const std::uint8_t* p,
+                                           ReportBuffer& out) {
+  std::uint8_t name_length = *p++;
+  if (name_length == 0 || name_length > RecipientMachine::max_name) return p;
+  const std::uint8_t* name = p;
+  for (std::size_t i = 0; i < name_length; ++i) {
+    if (!printable(name[i])) return name + i + 1;
+  }
+  p += name_length;
+  if (*p++ != RecipientMachine::serial_tag) return p;
+  std::uint8_t serial_length = *p++;
+  if (serial_length == 0 || serial_length > RecipientMachine::max_serial) {
+    return p;
+  }
+  out.head(name, name_length);
+  out.serial(p, serial_length);
+  out.end();
+  return p + serial_length;
+}
+
 }  // namespace
 
 // One pass of the pattern steps over a block. Each case consumes the bytes its
@@ -94,6 +135,13 @@ void feed_with(RecipientMachine& m, const std::uint8_t* data, std::size_t size,
       case Step::tag:
         p = Finder::find(p, end);
         if (p == end) return;
+        // Far enough from the block's end for the longest candidate, the
+        // steps run straight through, reading the name in place.
+        while (static_cast<std::size_t>(end - p) > longest_candidate) {
+          p = whole_candidate(p + 1, out);
+          p = Finder::find(p, end);
+          if (p == end) return;
+        }
         ++p;
         m.step_ = Step::name_length;
         break;
