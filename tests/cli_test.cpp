@@ -140,5 +140,62 @@ TEST_F(Cli, RealMessages) {
   EXPECT_GT(messages, 0);
 }
 
+#ifdef RECIPSCAN_FAULT_SHIM
+// Runs with the fault library preloaded and the given faults set.
+RunOptions faults(std::vector<std::string> settings) {
+  RunOptions options;
+  options.env = std::move(settings);
+  options.env.push_back("LD_PRELOAD=" RECIPSCAN_FAULT_SHIM);
+  // A sanitizer runtime would otherwise insist on being loaded first.
+  options.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
+  return options;
+}
+
+TEST_F(Cli, ReadFailureKeepsTheRecordsBeforeIt) {
+  std::string content = test_record + std::string(100, '.') + test_record;
+  std::string path = file("m", content);
+  struct {
+    std::size_t limit;
+    std::string records;
+  } const runs[] = {
+      {0, ""},
+      {50, test_report},
+      {content.size() - 2, test_report + "\"Test\"   01 \n\n"},  // inside a serial
+  };
+  for (const auto& run : runs) {
+    RunResult r = run_tool(tool, {"recipscan", path},
+                           faults({"RECIPSCAN_FAULT_NO_MMAP=1",
+                                   "RECIPSCAN_FAULT_READ_LIMIT=" + std::to_string(run.limit)}));
+    EXPECT_EQ(r.out, "\n" + run.records + "error reading " + path + "\n") << run.limit;
+    EXPECT_EQ(r.status, 253) << run.limit;
+    EXPECT_EQ(r.err, "") << run.limit;
+  }
+}
+
+TEST_F(Cli, ShortAndInterruptedReadsChangeNothing) {
+  std::string content;
+  for (int i = 0; i < 3000; ++i) content += std::string(static_cast<std::size_t>(i % 7), '.') + test_record;
+  std::string path = file("m", content);
+  RunResult plain = run_tool(tool, {"recipscan", path});
+  ASSERT_EQ(plain.status, 0);
+  for (const char* mmap : {"RECIPSCAN_FAULT_NO_MMAP=1", "RECIPSCAN_FAULT_NO_MMAP=0"}) {
+    RunResult r = run_tool(
+        tool, {"recipscan", path},
+        faults({mmap, "RECIPSCAN_FAULT_SHORT=7", "RECIPSCAN_FAULT_EINTR=1"}));
+    EXPECT_EQ(r.out, plain.out) << mmap;
+    EXPECT_EQ(r.status, 0) << mmap;
+  }
+  // The same through a pipe, which is never mapped.
+  std::string fifo = (dir_ / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << content; });
+  RunResult piped = run_tool(tool, {"recipscan", fifo},
+                             faults({"RECIPSCAN_FAULT_SHORT=5", "RECIPSCAN_FAULT_EINTR=1"}));
+  writer.join();
+  EXPECT_EQ(piped.out, plain.out);
+  EXPECT_EQ(piped.status, 0);
+}
+#endif
+
 }  // namespace
 }  // namespace recipscan_test

@@ -12,7 +12,8 @@ namespace {
 
 // Most input bytes are examined only while looking for the name tag, so the
 // speed of the whole scan is the speed of that search. A finder returns the
-// first 0x13 in [p, end), or end.
+// first 0x13 in [p, end) that may begin a candidate, or end; it may pass over
+// a tag only if that tag's name length is in the block and refused.
 
 // PortableFinder leans on the C library, which vectorises memchr itself.
 struct PortableFinder {
@@ -33,34 +34,47 @@ const std::uint8_t* find_tail(const std::uint8_t* p, const std::uint8_t* end) {
 
 #ifdef RECIPSCAN_X86_64
 // The vector finders compare 64 bytes per step and test one combined mask, so
-// a hit costs a bit scan rather than a library call. They also ask for the
-// bytes a page ahead: the hardware's own prefetch stops at page boundaries,
-// and the scan is otherwise bound by memory latency. A prefetch never faults,
-// even past the end of the input.
+// a hit costs a bit scan rather than a library call. They pass over a tag
+// whose name length is refused: the refusal consumes the length byte too, and
+// that byte cannot be a tag itself, since 0x13 is an accepted length. On
+// random bytes that spares the steps seven tags in ten.
+//
+// They also ask for the bytes a page ahead: the hardware's own prefetch stops
+// at page boundaries, and the scan is otherwise bound by memory latency. A
+// prefetch never faults, even past the end of the input.
 constexpr std::size_t prefetch_distance = 4096;
 
+// Adding this to a name length maps the accepted lengths 1 to 79, and only
+// those, below length_limit as signed bytes.
+constexpr char length_bias = 0x7F;
+constexpr char length_limit = -49;
+
 struct Sse2Finder {
+  // Bit i is set where p[i] is a tag and p[i + 1] an accepted length.
+  static std::uint64_t hits16(const std::uint8_t* p) {
+    __m128i tags = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i lengths = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    __m128i hit = _mm_and_si128(
+        _mm_cmpeq_epi8(tags, _mm_set1_epi8(RecipientMachine::name_tag)),
+        _mm_cmpgt_epi8(_mm_set1_epi8(length_limit),
+                       _mm_add_epi8(lengths, _mm_set1_epi8(length_bias))));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
+  }
+
   static const std::uint8_t* find(const std::uint8_t* p,
                                   const std::uint8_t* end) {
     if (p < end && *p == RecipientMachine::name_tag) return p;
-    const __m128i tag = _mm_set1_epi8(RecipientMachine::name_tag);
-    while (end - p >= 64) {
+    while (end - p > 64) {  // the last tag's length is in the block too
       _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
                    _MM_HINT_T0);
-      auto m = [&](int at) -> std::uint64_t {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        return static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(v, tag)));
-      };
-      std::uint64_t mask = m(0) | m(16) << 16 | m(32) << 32 | m(48) << 48;
+      std::uint64_t mask = hits16(p) | hits16(p + 16) << 16 |
+                           hits16(p + 32) << 32 | hits16(p + 48) << 48;
       if (mask != 0) return p + __builtin_ctzll(mask);
       p += 64;
     }
-    while (end - p >= 16) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      auto mask = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_cmpeq_epi8(v, tag)));
-      if (mask != 0) return p + __builtin_ctz(mask);
+    while (end - p > 16) {
+      std::uint64_t mask = hits16(p);
+      if (mask != 0) return p + __builtin_ctzll(mask);
       p += 16;
     }
     return find_tail(p, end);
@@ -68,20 +82,26 @@ struct Sse2Finder {
 };
 
 struct Avx2Finder {
+  __attribute__((target("avx2"))) static std::uint64_t hits32(
+      const std::uint8_t* p) {
+    __m256i tags = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    __m256i lengths =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
+    __m256i hit = _mm256_and_si256(
+        _mm256_cmpeq_epi8(tags, _mm256_set1_epi8(RecipientMachine::name_tag)),
+        _mm256_cmpgt_epi8(
+            _mm256_set1_epi8(length_limit),
+            _mm256_add_epi8(lengths, _mm256_set1_epi8(length_bias))));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(hit));
+  }
+
   __attribute__((target("avx2"))) static const std::uint8_t* find(
       const std::uint8_t* p, const std::uint8_t* end) {
     if (p < end && *p == RecipientMachine::name_tag) return p;
-    const __m256i tag = _mm256_set1_epi8(RecipientMachine::name_tag);
-    while (end - p >= 64) {
+    while (end - p > 64) {
       _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
                    _MM_HINT_T0);
-      __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-      __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-      auto lo = static_cast<std::uint32_t>(
-          _mm256_movemask_epi8(_mm256_cmpeq_epi8(a, tag)));
-      auto hi = static_cast<std::uint32_t>(
-          _mm256_movemask_epi8(_mm256_cmpeq_epi8(b, tag)));
-      std::uint64_t mask = lo | static_cast<std::uint64_t>(hi) << 32;
+      std::uint64_t mask = hits32(p) | hits32(p + 32) << 32;
       if (mask != 0) return p + __builtin_ctzll(mask);
       p += 64;
     }
