@@ -8,9 +8,8 @@ namespace recipscan_bench {
 
 void baseline_scan(std::FILE* in, std::FILE* out) {
   char name[80];
-  int c;
   for (;;) {
-    c = getc(in);
+    int c = getc(in);
     if (c == EOF) return;
     if (c != 0x13) continue;
     int length = getc(in);
@@ -27,7 +26,8 @@ void baseline_scan(std::FILE* in, std::FILE* out) {
     int serial = getc(in);
     if (serial == EOF || serial < 1 || serial > 20) continue;
     std::fprintf(out, "\"%s\"   ", name);
-    for (int i = 0; i < serial; ++i) std::fprintf(out, "%02X ", getc(in) & 0xFF);
+    for (int i = 0; i < serial; ++i)
+      std::fprintf(out, "%02X ", getc(in) & 0xFF);
     std::fprintf(out, "\n\n");
   }
 }

@@ -24,7 +24,8 @@ inline std::optional<InputKind> input_kind(std::string_view name) {
 // make_input returns |size| bytes of the kind asked for. The record kinds
 // repeat whole records, so a size that is a multiple of 1 MiB still ends in
 // the middle of one, as a real file may.
-inline std::string make_input(InputKind kind, std::size_t size, std::uint64_t seed) {
+inline std::string make_input(InputKind kind, std::size_t size,
+                              std::uint64_t seed) {
   std::string unit;
   switch (kind) {
     case InputKind::random: {
@@ -40,11 +41,15 @@ inline std::string make_input(InputKind kind, std::size_t size, std::uint64_t se
       unit = std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
       break;
     case InputKind::names:
-      unit = std::string("\x13\x4F", 2) + std::string(79, 'N') + std::string("\x02\x14", 2) +
-             std::string("\x01\x23\x45\x67\x89\xAB\xCD\xEF\x00\xFF\x01\x23\x45\x67\x89\xAB\xCD\xEF\x00\xFF", 20);
+      unit = std::string("\x13\x4F", 2) + std::string(79, 'N') +
+             std::string("\x02\x14", 2) +
+             std::string(
+                 "\x01\x23\x45\x67\x89\xAB\xCD\xEF\x00\xFF\x01\x23\x45\x67\x89"
+                 "\xAB\xCD\xEF\x00\xFF",
+                 20);
       break;
     case InputKind::tags:
-      return std::string(size, '\x13');
+      return {std::string(size, '\x13')};
   }
   std::string s;
   s.reserve(size + unit.size());

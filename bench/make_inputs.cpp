@@ -11,7 +11,9 @@
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: make-bench-input random|records|names|tags SIZE_MIB PATH\n");
+    std::fprintf(
+        stderr,
+        "usage: make-bench-input random|records|names|tags SIZE_MIB PATH\n");
     return 2;
   }
   auto kind = recipscan_bench::input_kind(argv[1]);
@@ -29,7 +31,8 @@ int main(int argc, char** argv) {
     if (*kind == recipscan_bench::InputKind::random) {
       chunk = recipscan_bench::make_input(*kind, 1 << 20, seed++);
     }
-    std::size_t n = size - written < chunk.size() ? size - written : chunk.size();
+    std::size_t n =
+        size - written < chunk.size() ? size - written : chunk.size();
     if (std::fwrite(chunk.data(), 1, n, out) != n) return 1;
     written += n;
   }

@@ -22,7 +22,8 @@ const std::string& input(InputKind kind) {
   static std::map<InputKind, std::string> inputs;
   auto it = inputs.find(kind);
   if (it == inputs.end()) {
-    it = inputs.emplace(kind, recipscan_bench::make_input(kind, input_size, 1)).first;
+    it = inputs.emplace(kind, recipscan_bench::make_input(kind, input_size, 1))
+             .first;
   }
   return it->second;
 }
@@ -55,37 +56,47 @@ class CountingSink final : public recipscan::ReportSink {
 void BM_Scan(benchmark::State& state, InputKind kind) {
   const std::string& data = input(kind);
   std::size_t report = 0;
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     BlockSource source(data);
     CountingSink sink;
     recipscan::scan_recipients(source, sink);
     report = sink.bytes;
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+  state.SetBytesProcessed(
+      static_cast<std::int64_t>(state.iterations() * data.size()));
   state.counters["report_bytes"] = static_cast<double>(report);
 }
 
 void BM_Baseline(benchmark::State& state, InputKind kind) {
   const std::string& data = input(kind);
   std::FILE* out = std::fopen("/dev/null", "w");
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     std::FILE* in = fmemopen(const_cast<char*>(data.data()), data.size(), "rb");
     recipscan_bench::baseline_scan(in, out);
     std::fclose(in);
   }
   std::fclose(out);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+  state.SetBytesProcessed(
+      static_cast<std::int64_t>(state.iterations() * data.size()));
 }
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_Scan, random, InputKind::random)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Scan, records, InputKind::records)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Scan, names, InputKind::names)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Scan, tags, InputKind::tags)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Baseline, random, InputKind::random)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Baseline, records, InputKind::records)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Baseline, names, InputKind::names)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Baseline, tags, InputKind::tags)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Scan, random, InputKind::random)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Scan, records, InputKind::records)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Scan, names, InputKind::names)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Scan, tags, InputKind::tags)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Baseline, random, InputKind::random)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Baseline, records, InputKind::records)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Baseline, names, InputKind::names)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Baseline, tags, InputKind::tags)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

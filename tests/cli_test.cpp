@@ -19,7 +19,8 @@ const std::string tool = RECIPSCAN_BINARY;
 const std::string usage_tail =
     "  message.msg\n\nscans encrypted message to find certificate serial "
     "numbers it was encrypted for\n";
-const std::string test_record = std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
+const std::string test_record =
+    std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
 const std::string test_report = "\"Test\"   01 02 03 \n\n";
 
 class Cli : public testing::Test {
@@ -64,7 +65,8 @@ TEST_F(Cli, UsageNamesTheInvocation) {
 TEST_F(Cli, ReportsAndStatuses) {
   std::string empty = file("empty", "");
   std::string plain = file("plain", "no recipients here\n");
-  std::string raw = file("raw", std::string("\r\n\x1a\r\x1a\n", 6) + test_record);
+  std::string raw =
+      file("raw", std::string("\r\n\x1a\r\x1a\n", 6) + test_record);
   std::string missing = (dir_ / "missing.p7m").string();
   std::string directory = dir_.string();
   struct {
@@ -76,10 +78,16 @@ TEST_F(Cli, ReportsAndStatuses) {
       {"empty file", {empty}, "\n", 0},
       {"no pattern", {plain}, "\n", 0},
       {"CR LF and 0x1A before a record", {raw}, "\n" + test_report, 0},
-      {"further arguments ignored", {raw, missing, "--help"}, "\n" + test_report, 0},
+      {"further arguments ignored",
+       {raw, missing, "--help"},
+       "\n" + test_report,
+       0},
       {"missing file", {missing}, "error opening " + missing + "\n", 254},
       {"directory", {directory}, "error opening " + directory + "\n", 254},
-      {"missing file, further arguments", {missing, raw}, "error opening " + missing + "\n", 254},
+      {"missing file, further arguments",
+       {missing, raw},
+       "error opening " + missing + "\n",
+       254},
   };
   for (const auto& run : runs) {
     std::vector<std::string> args = {"recipscan"};
@@ -145,9 +153,9 @@ TEST_F(Cli, RealMessages) {
 RunOptions faults(std::vector<std::string> settings) {
   RunOptions options;
   options.env = std::move(settings);
-  options.env.push_back("LD_PRELOAD=" RECIPSCAN_FAULT_SHIM);
+  options.env.emplace_back("LD_PRELOAD=" RECIPSCAN_FAULT_SHIM);
   // A sanitizer runtime would otherwise insist on being loaded first.
-  options.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
+  options.env.emplace_back("ASAN_OPTIONS=verify_asan_link_order=0");
   return options;
 }
 
@@ -160,13 +168,16 @@ TEST_F(Cli, ReadFailureKeepsTheRecordsBeforeIt) {
   } const runs[] = {
       {0, ""},
       {50, test_report},
-      {content.size() - 2, test_report + "\"Test\"   01 \n\n"},  // inside a serial
+      {content.size() - 2,
+       test_report + "\"Test\"   01 \n\n"},  // inside a serial
   };
   for (const auto& run : runs) {
-    RunResult r = run_tool(tool, {"recipscan", path},
-                           faults({"RECIPSCAN_FAULT_NO_MMAP=1",
-                                   "RECIPSCAN_FAULT_READ_LIMIT=" + std::to_string(run.limit)}));
-    EXPECT_EQ(r.out, "\n" + run.records + "error reading " + path + "\n") << run.limit;
+    RunResult r = run_tool(
+        tool, {"recipscan", path},
+        faults({"RECIPSCAN_FAULT_NO_MMAP=1",
+                "RECIPSCAN_FAULT_READ_LIMIT=" + std::to_string(run.limit)}));
+    EXPECT_EQ(r.out, "\n" + run.records + "error reading " + path + "\n")
+        << run.limit;
     EXPECT_EQ(r.status, 253) << run.limit;
     EXPECT_EQ(r.err, "") << run.limit;
   }
@@ -174,11 +185,13 @@ TEST_F(Cli, ReadFailureKeepsTheRecordsBeforeIt) {
 
 TEST_F(Cli, ShortAndInterruptedReadsChangeNothing) {
   std::string content;
-  for (int i = 0; i < 3000; ++i) content += std::string(static_cast<std::size_t>(i % 7), '.') + test_record;
+  for (int i = 0; i < 3000; ++i)
+    content += std::string(static_cast<std::size_t>(i % 7), '.') + test_record;
   std::string path = file("m", content);
   RunResult plain = run_tool(tool, {"recipscan", path});
   ASSERT_EQ(plain.status, 0);
-  for (const char* mmap : {"RECIPSCAN_FAULT_NO_MMAP=1", "RECIPSCAN_FAULT_NO_MMAP=0"}) {
+  for (const char* mmap :
+       {"RECIPSCAN_FAULT_NO_MMAP=1", "RECIPSCAN_FAULT_NO_MMAP=0"}) {
     RunResult r = run_tool(
         tool, {"recipscan", path},
         faults({mmap, "RECIPSCAN_FAULT_SHORT=7", "RECIPSCAN_FAULT_EINTR=1"}));
@@ -189,8 +202,9 @@ TEST_F(Cli, ShortAndInterruptedReadsChangeNothing) {
   std::string fifo = (dir_ / "fifo").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << content; });
-  RunResult piped = run_tool(tool, {"recipscan", fifo},
-                             faults({"RECIPSCAN_FAULT_SHORT=5", "RECIPSCAN_FAULT_EINTR=1"}));
+  RunResult piped =
+      run_tool(tool, {"recipscan", fifo},
+               faults({"RECIPSCAN_FAULT_SHORT=5", "RECIPSCAN_FAULT_EINTR=1"}));
   writer.join();
   EXPECT_EQ(piped.out, plain.out);
   EXPECT_EQ(piped.status, 0);

@@ -1,12 +1,14 @@
 // Reading message files: records across every block and window boundary, files
 // that change while they are read, and paths that are not files.
+#include "io/input_file.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
-#include "io/input_file.h"
 #include "model_scan.h"
 #include "scan_harness.h"
 
@@ -16,7 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using recipscan::ScanStatus;
 
-const std::string test_record = std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
+const std::string test_record =
+    std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
 
 class InputFileTest : public testing::Test {
  protected:
@@ -84,8 +87,8 @@ TEST_F(InputFileTest, DirectoriesAndMissingFilesDoNotOpen) {
 using recipscan::MappedFile;
 
 TEST_F(InputFileTest, RecordsAcrossMappedWindows) {
-  std::string content =
-      straddling_input(3 * MappedFile::window_size + 12345, MappedFile::window_size);
+  std::string content = straddling_input(3 * MappedFile::window_size + 12345,
+                                         MappedFile::window_size);
   write(content);
   expect_scan<MappedFile>(path_, content);
 }
@@ -104,7 +107,7 @@ TEST_F(InputFileTest, BytesAppendedAfterOpeningAreRead) {
 // Truncates the file on the first block, then touches every byte handed over.
 class ShrinkingConsumer final : public recipscan::BlockConsumer {
  public:
-  explicit ShrinkingConsumer(const std::string& path) : path_(path) {}
+  explicit ShrinkingConsumer(std::string path) : path_(std::move(path)) {}
   void consume(const std::uint8_t* data, std::size_t size) override {
     if (!shrunk_) {
       shrunk_ = truncate(path_.c_str(), 0) == 0;
@@ -129,7 +132,8 @@ TEST_F(InputFileTest, FileThatShrinksWhileMappedIsAReadFailure) {
 
 TEST_F(InputFileTest, FilesPast4GiB) {
   // A sparse file: records just before the end, and across the 4 GiB mark.
-  const std::uint64_t size = (std::uint64_t{1} << 32) + 3 * MappedFile::window_size;
+  const std::uint64_t size =
+      (std::uint64_t{1} << 32) + 3 * MappedFile::window_size;
   {
     std::ofstream out(path_, std::ios::binary);
     out.seekp(static_cast<std::streamoff>((std::uint64_t{1} << 32) - 5));

@@ -24,7 +24,7 @@
 namespace recipscan {
 
 // The size of each block handed over by plain reads.
-inline constexpr std::size_t read_block_size = 256 * 1024;
+inline constexpr std::size_t read_block_size = std::size_t{256} << 10;
 
 class StdioFile final : public ByteSource {
  public:
@@ -49,7 +49,7 @@ class MappedFile final : public ByteSource {
  public:
   // The size of the mapped window: large enough that mapping costs little per
   // byte, small enough to keep the resident size low.
-  static constexpr std::size_t window_size = 2 * 1024 * 1024;
+  static constexpr std::size_t window_size = std::size_t{2} << 20;
 
   MappedFile() = default;
   MappedFile(const MappedFile&) = delete;
@@ -68,7 +68,7 @@ class MappedFile final : public ByteSource {
   // read_mapped hands over [0, size) through the window and returns false on
   // a fault. |mapped| receives how far it got.
   bool read_mapped(BlockConsumer& consumer, std::uint64_t size,
-                   std::uint64_t& mapped);
+                   std::uint64_t& mapped) const;
   // read_plain reads from |offset| (or, if |positioned| is false, from where
   // the descriptor stands) to the end.
   bool read_plain(BlockConsumer& consumer, bool positioned,

@@ -58,8 +58,8 @@ class Window {
   Window(int fd, std::uint64_t offset, std::size_t size) : size_(size) {
     // No MAP_POPULATE: measured, filling the page tables up front costs more
     // than the faults, which the kernel serves many pages at a time.
-    void* base =
-        mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, static_cast<off_t>(offset));
+    void* base = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd,
+                      static_cast<off_t>(offset));
     if (base != MAP_FAILED) base_ = static_cast<const std::uint8_t*>(base);
   }
   Window(const Window&) = delete;
@@ -136,11 +136,11 @@ bool MappedFile::read_all(BlockConsumer& consumer) {
 }
 
 bool MappedFile::read_mapped(BlockConsumer& consumer, std::uint64_t size,
-                             std::uint64_t& mapped) {
+                             std::uint64_t& mapped) const {
   while (mapped < size) {
     std::uint64_t left = size - mapped;
-    std::size_t length = left < window_size ? static_cast<std::size_t>(left)
-                                            : window_size;
+    std::size_t length =
+        left < window_size ? static_cast<std::size_t>(left) : window_size;
     Window window(fd_, mapped, length);
     if (window.data() == nullptr) return true;  // read the rest plainly
     if (!consume_guarded(consumer, window.data(), length)) return false;

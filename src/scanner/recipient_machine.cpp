@@ -63,7 +63,7 @@ struct Sse2Finder {
 
   static const std::uint8_t* find(const std::uint8_t* p,
                                   const std::uint8_t* end) {
-    if (p < end && *p == RecipientMachine::name_tag) return p;
+    if (p == end || *p == RecipientMachine::name_tag) return p;
     while (end - p > 64) {  // the last tag's length is in the block too
       _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
                    _MM_HINT_T0);
@@ -97,7 +97,7 @@ struct Avx2Finder {
 
   __attribute__((target("avx2"))) static const std::uint8_t* find(
       const std::uint8_t* p, const std::uint8_t* end) {
-    if (p < end && *p == RecipientMachine::name_tag) return p;
+    if (p == end || *p == RecipientMachine::name_tag) return p;
     while (end - p > 64) {
       _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
                    _MM_HINT_T0);
@@ -247,24 +247,15 @@ bool has_avx2() {
 }  // namespace
 
 bool RecipientMachine::available(Search search) {
-  switch (search) {
-    case Search::best:
-    case Search::portable:
-      return true;
 #ifdef RECIPSCAN_X86_64
-    case Search::sse2:
-      return true;
-    case Search::avx2: {
-      static const bool avx2 = has_avx2();
-      return avx2;
-    }
-#else
-    case Search::sse2:
-    case Search::avx2:
-      return false;
-#endif
+  if (search == Search::avx2) {
+    static const bool avx2 = has_avx2();
+    return avx2;
   }
-  return false;
+  return true;  // SSE2 is part of x86-64
+#else
+  return search == Search::best || search == Search::portable;
+#endif
 }
 
 RecipientMachine::RecipientMachine(Search search)

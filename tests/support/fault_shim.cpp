@@ -21,7 +21,7 @@ namespace {
 
 long setting(const char* name) {
   const char* value = std::getenv(name);
-  return value != nullptr ? std::atol(value) : -1;
+  return value != nullptr ? std::strtol(value, nullptr, 10) : -1;
 }
 
 long long bytes_read = 0;
@@ -83,8 +83,10 @@ ssize_t pread64(int fd, void* buf, std::size_t count, off_t offset) {
   return pread(fd, buf, count, offset);
 }
 
-void* mmap(void* addr, std::size_t length, int prot, int flags, int fd, off_t offset) {
-  static auto real = next<void* (*)(void*, std::size_t, int, int, int, off_t)>("mmap");
+void* mmap(void* addr, std::size_t length, int prot, int flags, int fd,
+           off_t offset) {
+  static auto real =
+      next<void* (*)(void*, std::size_t, int, int, int, off_t)>("mmap");
   if (fd > 2 && setting("RECIPSCAN_FAULT_NO_MMAP") == 1) {
     errno = ENOMEM;
     return MAP_FAILED;
@@ -92,7 +94,8 @@ void* mmap(void* addr, std::size_t length, int prot, int flags, int fd, off_t of
   return real(addr, length, prot, flags, fd, offset);
 }
 
-void* mmap64(void* addr, std::size_t length, int prot, int flags, int fd, off_t offset) {
+void* mmap64(void* addr, std::size_t length, int prot, int flags, int fd,
+             off_t offset) {
   return mmap(addr, length, prot, flags, fd, offset);
 }
 

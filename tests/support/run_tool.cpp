@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-extern char** environ;
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace recipscan_test {
 
@@ -20,7 +20,8 @@ std::string read_file(const std::string& path) {
   return text.str();
 }
 
-RunResult run_tool(const std::string& program, const std::vector<std::string>& args,
+RunResult run_tool(const std::string& program,
+                   const std::vector<std::string>& args,
                    const RunOptions& options) {
   char out_template[] = "/tmp/recipscan-out-XXXXXX";
   char err_template[] = "/tmp/recipscan-err-XXXXXX";
@@ -43,13 +44,15 @@ RunResult run_tool(const std::string& program, const std::vector<std::string>& a
 
   std::vector<char*> argv;
   if (!options.no_arguments) {
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
   }
   argv.push_back(nullptr);
   std::vector<std::string> env_store;
   for (char** e = environ; *e != nullptr; ++e) env_store.emplace_back(*e);
-  for (const std::string& e : options.env) env_store.push_back(e);
+  env_store.insert(env_store.end(), options.env.begin(), options.env.end());
   std::vector<char*> envp;
+  envp.reserve(env_store.size() + 1);
   for (std::string& e : env_store) envp.push_back(e.data());
   envp.push_back(nullptr);
 
@@ -60,7 +63,8 @@ RunResult run_tool(const std::string& program, const std::vector<std::string>& a
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0) {
     }
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    result.status =
+        WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   }
   posix_spawn_file_actions_destroy(&actions);
   close(out_fd);

@@ -26,7 +26,8 @@ struct RunResult {
 };
 
 // run_tool runs |program| with |args| (args[0] is the invocation name).
-RunResult run_tool(const std::string& program, const std::vector<std::string>& args,
+RunResult run_tool(const std::string& program,
+                   const std::vector<std::string>& args,
                    const RunOptions& options = {});
 
 // read_file returns the whole of |path|.

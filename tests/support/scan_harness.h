@@ -4,8 +4,10 @@
 #ifndef RECIPSCAN_TESTS_SUPPORT_SCAN_HARNESS_H
 #define RECIPSCAN_TESTS_SUPPORT_SCAN_HARNESS_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,10 +93,10 @@ inline std::string machine_report(std::string_view input,
 // Every search this processor runs.
 inline std::vector<recipscan::RecipientMachine::Search> available_searches() {
   using Search = recipscan::RecipientMachine::Search;
+  const Search all[] = {Search::portable, Search::sse2, Search::avx2};
   std::vector<Search> searches;
-  for (Search s : {Search::portable, Search::sse2, Search::avx2}) {
-    if (recipscan::RecipientMachine::available(s)) searches.push_back(s);
-  }
+  std::copy_if(std::begin(all), std::end(all), std::back_inserter(searches),
+               recipscan::RecipientMachine::available);
   return searches;
 }
 
