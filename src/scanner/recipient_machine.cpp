@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// RECIPSCAN_NO_SIMD builds the portable search alone, as on other processors.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && \
+    !defined(RECIPSCAN_NO_SIMD)
 #define RECIPSCAN_X86_64 1
 #include <immintrin.h>
 #endif
@@ -25,13 +27,6 @@ struct PortableFinder {
   }
 };
 
-// Tags often come close together (runs of 0x13 are the worst case), so the
-// vector finders test the first byte on its own before loading a vector.
-const std::uint8_t* find_tail(const std::uint8_t* p, const std::uint8_t* end) {
-  while (p < end && *p != RecipientMachine::name_tag) ++p;
-  return p;
-}
-
 #ifdef RECIPSCAN_X86_64
 // The vector finders compare 64 bytes per step and test one combined mask, so
 // a hit costs a bit scan rather than a library call. They pass over a tag
@@ -49,6 +44,12 @@ constexpr std::size_t prefetch_distance = 4096;
 constexpr char length_bias = 0x7F;
 constexpr char length_limit = -49;
 
+// find_tail is the plain search, for the few bytes a vector does not cover.
+const std::uint8_t* find_tail(const std::uint8_t* p, const std::uint8_t* end) {
+  while (p < end && *p != RecipientMachine::name_tag) ++p;
+  return p;
+}
+
 struct Sse2Finder {
   // Bit i is set where p[i] is a tag and p[i + 1] an accepted length.
   static std::uint64_t hits16(const std::uint8_t* p) {
@@ -63,6 +64,8 @@ struct Sse2Finder {
 
   static const std::uint8_t* find(const std::uint8_t* p,
                                   const std::uint8_t* end) {
+    // Tags often come close together (runs of 0x13 are the worst case), so
+    // the first byte is tested on its own before a vector is loaded.
     if (p == end || *p == RecipientMachine::name_tag) return p;
     while (end - p > 64) {  // the last tag's length is in the block too
       _mm_prefetch(reinterpret_cast<const char*>(p) + prefetch_distance,
