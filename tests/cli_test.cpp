@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -132,6 +133,32 @@ TEST_F(Cli, ReadsANamedPipe) {
   for (int i = 0; i < 50000; ++i) expected += test_report;
   EXPECT_EQ(r.out, expected);
   EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(Cli, RecordsAppearWhileTheInputIsStillComing) {
+  std::string fifo = (dir_ / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string out = file("out", "");
+  RunOptions options;
+  options.stdout_path = out;
+  RunResult result;
+  std::thread run([&] {
+    result = run_tool(tool, {"recipscan", fifo}, options);
+  });
+  {
+    std::ofstream writer(fifo, std::ios::binary);
+    writer << test_record << std::flush;
+    bool shown = false;
+    for (int wait = 0; wait < 1000 && !shown; ++wait) {
+      shown = read_file(out) == "\n" + test_report;
+      if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(shown) << "the first record waited for more input";
+    writer << test_record;
+  }
+  run.join();
+  EXPECT_EQ(read_file(out), "\n" + test_report + test_report);
+  EXPECT_EQ(result.status, 0);
 }
 
 TEST_F(Cli, RealMessages) {

@@ -14,8 +14,13 @@ class StdioSink final : public ReportSink {
  public:
   explicit StdioSink(std::FILE* stream) : stream_(stream) {}
 
+  // The report arrives in chunks that are worth a write each, and pushing
+  // each one through at once lets a long scan show its records as it goes.
+  // The stream's error state is checked once, at the end, by the driver.
   bool write(const char* data, std::size_t size) override {
-    return std::fwrite(data, 1, size, stream_) == size;
+    bool written = std::fwrite(data, 1, size, stream_) == size;
+    std::fflush(stream_);
+    return written;
   }
 
  private:

@@ -12,6 +12,9 @@ class MachineFeeder final : public BlockConsumer {
 
   void consume(const std::uint8_t* data, std::size_t size) override {
     machine_.feed(data, size, out_);
+    // Records found in a block go out with it, so a long scan shows them as
+    // it goes rather than when 64 KiB of report have piled up.
+    out_.flush();
   }
 
  private:
