@@ -137,9 +137,7 @@ inline const std::uint8_t* whole_candidate(const std::uint8_t* p,
   if (serial_length == 0 || serial_length > RecipientMachine::max_serial) {
     return p;
   }
-  out.head(name, name_length);
-  out.serial(p, serial_length);
-  out.end();
+  out.record(name, name_length, p, serial_length);
   return p + serial_length;
 }
 

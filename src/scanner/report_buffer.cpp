@@ -7,11 +7,13 @@ namespace {
 
 // Each byte's three report characters, so a serial byte costs one copy rather
 // than a formatted write.
-constexpr std::array<std::array<char, 3>, 256> make_hex_table() {
+// Entries are four bytes wide so that a record can store each whole; the
+// fourth byte lands where the next field, or the record end, goes next.
+constexpr std::array<std::array<char, 4>, 256> make_hex_table() {
   constexpr char digits[] = "0123456789ABCDEF";
-  std::array<std::array<char, 3>, 256> table{};
+  std::array<std::array<char, 4>, 256> table{};
   for (std::size_t i = 0; i < 256; ++i) {
-    table[i] = {digits[i >> 4], digits[i & 15], ' '};
+    table[i] = {digits[i >> 4], digits[i & 15], ' ', '\n'};
   }
   return table;
 }
@@ -19,6 +21,28 @@ constexpr std::array<std::array<char, 3>, 256> make_hex_table() {
 constexpr auto hex_table = make_hex_table();
 
 }  // namespace
+
+void ReportBuffer::record(const std::uint8_t* name, std::size_t name_size,
+                          const std::uint8_t* serial, std::size_t serial_size) {
+  std::size_t size = name_size + 5 + 3 * serial_size + 2;
+  reserve(size);
+  char* out = buf_ + used_;
+  out[0] = '"';
+  std::memcpy(out + 1, name, name_size);
+  out += name_size + 1;
+  out[0] = '"';
+  out[1] = ' ';
+  out[2] = ' ';
+  out[3] = ' ';
+  out += 4;
+  for (std::size_t i = 0; i < serial_size; ++i) {
+    std::memcpy(out + 3 * i, hex_table[serial[i]].data(), 4);
+  }
+  out += 3 * serial_size;
+  out[0] = '\n';
+  out[1] = '\n';
+  used_ += size;
+}
 
 void ReportBuffer::serial(const std::uint8_t* bytes, std::size_t size) {
   while (size > 0) {

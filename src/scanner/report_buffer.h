@@ -16,15 +16,18 @@ namespace recipscan {
 class ReportBuffer {
  public:
   static constexpr std::size_t capacity = std::size_t{64} << 10;
-  // The largest record piece: a quote, a 79-character name, a quote and three
-  // spaces.
-  static constexpr std::size_t max_piece = 84;
 
   // The buffer is left uninitialised: only the bytes written are handed on.
   // cppcheck-suppress uninitMemberVar
   explicit ReportBuffer(ReportSink& sink) : sink_(sink) {}
   ReportBuffer(const ReportBuffer&) = delete;
   ReportBuffer& operator=(const ReportBuffer&) = delete;
+
+  // record writes a whole record: the head with the |name_size|-byte name,
+  // each of the |serial_size| serial bytes and the record end. |name_size| is
+  // at most 79 and |serial_size| at most 20.
+  void record(const std::uint8_t* name, std::size_t name_size,
+              const std::uint8_t* serial, std::size_t serial_size);
 
   // head writes the record head: the |size|-byte name between double quotes,
   // then three spaces. |size| is at most 79.
