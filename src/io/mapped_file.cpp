@@ -17,11 +17,11 @@ namespace {
 // jumps back to the window's guard, which turns the fault into a read failure;
 // a fault anywhere else keeps its default, fatal, effect.
 sigjmp_buf* volatile guard_jump = nullptr;
-const std::uint8_t* volatile guard_begin = nullptr;
-const std::uint8_t* volatile guard_end = nullptr;
+volatile std::uintptr_t guard_begin = 0;
+volatile std::uintptr_t guard_end = 0;
 
 void on_sigbus(int signal, siginfo_t* info, void* /*context*/) {
-  const auto* address = static_cast<const std::uint8_t*>(info->si_addr);
+  auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
   sigjmp_buf* jump = guard_jump;
   if (jump != nullptr && address >= guard_begin && address < guard_end) {
     siglongjmp(*jump, 1);
@@ -86,8 +86,8 @@ bool consume_guarded(BlockConsumer& consumer, const std::uint8_t* data,
     guard_jump = nullptr;
     return false;
   }
-  guard_begin = data;
-  guard_end = data + size;
+  guard_begin = reinterpret_cast<std::uintptr_t>(data);
+  guard_end = guard_begin + size;
   guard_jump = &jump;
   consumer.consume(data, size);
   guard_jump = nullptr;
