@@ -115,6 +115,11 @@ struct Avx2Finder {
 
 bool printable(std::uint8_t c) { return c >= 0x20 && c <= 0x7E; }
 
+// accepted reports whether |length| is a length of 1 to |longest|.
+bool accepted(std::uint8_t length, std::size_t longest) {
+  return length != 0 && length <= longest;
+}
+
 // The bytes a candidate can take after its name tag: the name length, the
 // longest name, the serial tag, the serial length and the longest serial.
 constexpr std::size_t longest_candidate =
@@ -126,7 +131,7 @@ constexpr std::size_t longest_candidate =
 inline const std::uint8_t* whole_candidate(const std::uint8_t* p,
                                            ReportBuffer& out) {
   std::uint8_t name_length = *p++;
-  if (name_length == 0 || name_length > RecipientMachine::max_name) return p;
+  if (!accepted(name_length, RecipientMachine::max_name)) return p;
   const std::uint8_t* name = p;
   for (std::size_t i = 0; i < name_length; ++i) {
     if (!printable(name[i])) return name + i + 1;
@@ -134,9 +139,7 @@ inline const std::uint8_t* whole_candidate(const std::uint8_t* p,
   p += name_length;
   if (*p++ != RecipientMachine::serial_tag) return p;
   std::uint8_t serial_length = *p++;
-  if (serial_length == 0 || serial_length > RecipientMachine::max_serial) {
-    return p;
-  }
+  if (!accepted(serial_length, RecipientMachine::max_serial)) return p;
   out.record(name, name_length, p, serial_length);
   return p + serial_length;
 }
@@ -154,21 +157,20 @@ void feed_with(RecipientMachine& m, const std::uint8_t* data, std::size_t size,
   while (p < end) {
     switch (m.step_) {
       case Step::tag:
-        p = Finder::find(p, end);
-        if (p == end) return;
         // Far enough from the block's end for the longest candidate, the
         // steps run straight through, reading the name in place.
-        while (static_cast<std::size_t>(end - p) > longest_candidate) {
-          p = whole_candidate(p + 1, out);
+        for (;;) {
           p = Finder::find(p, end);
           if (p == end) return;
+          if (static_cast<std::size_t>(end - p) <= longest_candidate) break;
+          p = whole_candidate(p + 1, out);
         }
         ++p;
         m.step_ = Step::name_length;
         break;
       case Step::name_length: {
         std::uint8_t length = *p++;
-        if (length == 0 || length > RecipientMachine::max_name) {
+        if (!accepted(length, RecipientMachine::max_name)) {
           m.step_ = Step::tag;
         } else {
           m.name_length_ = length;
@@ -203,7 +205,7 @@ void feed_with(RecipientMachine& m, const std::uint8_t* data, std::size_t size,
         break;
       case Step::serial_length: {
         std::uint8_t length = *p++;
-        if (length == 0 || length > RecipientMachine::max_serial) {
+        if (!accepted(length, RecipientMachine::max_serial)) {
           m.step_ = Step::tag;
         } else {
           out.head(m.name_, m.name_length_);

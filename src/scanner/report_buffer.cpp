@@ -26,15 +26,7 @@ void ReportBuffer::record(const std::uint8_t* name, std::size_t name_size,
                           const std::uint8_t* serial, std::size_t serial_size) {
   std::size_t size = name_size + 5 + 3 * serial_size + 2;
   reserve(size);
-  char* out = buf_ + used_;
-  out[0] = '"';
-  std::memcpy(out + 1, name, name_size);
-  out += name_size + 1;
-  out[0] = '"';
-  out[1] = ' ';
-  out[2] = ' ';
-  out[3] = ' ';
-  out += 4;
+  char* out = put_head(buf_ + used_, name, name_size);
   for (std::size_t i = 0; i < serial_size; ++i) {
     std::memcpy(out + 3 * i, hex_table[serial[i]].data(), 4);
   }

@@ -33,14 +33,7 @@ class ReportBuffer {
   // then three spaces. |size| is at most 79.
   void head(const std::uint8_t* name, std::size_t size) {
     reserve(size + 5);
-    char* out = buf_ + used_;
-    out[0] = '"';
-    std::memcpy(out + 1, name, size);
-    out[size + 1] = '"';
-    out[size + 2] = ' ';
-    out[size + 3] = ' ';
-    out[size + 4] = ' ';
-    used_ += size + 5;
+    used_ = static_cast<std::size_t>(put_head(buf_ + used_, name, size) - buf_);
   }
 
   // serial writes each of the |size| bytes at |bytes| as two upper-case hex
@@ -62,6 +55,17 @@ class ReportBuffer {
   bool failed() const { return failed_; }
 
  private:
+  // put_head stores the record head at |out| and returns the end of it.
+  static char* put_head(char* out, const std::uint8_t* name, std::size_t size) {
+    out[0] = '"';
+    std::memcpy(out + 1, name, size);
+    out[size + 1] = '"';
+    out[size + 2] = ' ';
+    out[size + 3] = ' ';
+    out[size + 4] = ' ';
+    return out + size + 5;
+  }
+
   void reserve(std::size_t size) {
     if (capacity - used_ < size) flush();
   }
