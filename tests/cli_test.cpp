@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "run_tool.h"
+#include "test_record.h"
 
 namespace recipscan_test {
 namespace {
@@ -20,9 +21,6 @@ const std::string tool = RECIPSCAN_BINARY;
 const std::string usage_tail =
     "  message.msg\n\nscans encrypted message to find certificate serial "
     "numbers it was encrypted for\n";
-const std::string test_record =
-    std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
-const std::string test_report = "\"Test\"   01 02 03 \n\n";
 
 class Cli : public testing::Test {
  protected:

@@ -11,15 +11,13 @@
 
 #include "model_scan.h"
 #include "scan_harness.h"
+#include "test_record.h"
 
 namespace recipscan_test {
 namespace {
 
 namespace fs = std::filesystem;
 using recipscan::ScanStatus;
-
-const std::string test_record =
-    std::string("\x13\x04Test\x02\x03\x01\x02\x03", 11);
 
 class InputFileTest : public testing::Test {
  protected:

@@ -10,6 +10,7 @@
 
 #include "model_scan.h"
 #include "scan_harness.h"
+#include "test_record.h"
 
 namespace recipscan_test {
 namespace {
@@ -21,10 +22,6 @@ std::string b(std::initializer_list<int> bytes) {
   for (int v : bytes) s += static_cast<char>(v);
   return s;
 }
-
-const std::string test_record =
-    b({0x13, 0x04}) + "Test" + b({0x02, 0x03, 1, 2, 3});
-const std::string test_report = "\"Test\"   01 02 03 \n\n";
 
 // A complete pattern around |name| with the one-byte serial 0xAB.
 std::string record(const std::string& name) {

@@ -27,21 +27,21 @@ long setting(const char* name) {
 long long bytes_read = 0;
 bool interrupt_next = true;
 
-// fault decides before a read of |count| bytes: returns -1 with errno set if
-// the read must fail, or the count to pass on.
-long fault(std::size_t& count) {
+// fault decides before a read of |count| bytes: it returns true, with errno
+// set, if the read must fail, and otherwise cuts |count| to what may pass.
+bool fault(std::size_t& count) {
   if (setting("RECIPSCAN_FAULT_EINTR") == 1) {
     interrupt_next = !interrupt_next;
     if (!interrupt_next) {
       errno = EINTR;
-      return -1;
+      return true;
     }
   }
   long limit = setting("RECIPSCAN_FAULT_READ_LIMIT");
   if (limit >= 0) {
     if (bytes_read >= limit) {
       errno = EIO;
-      return -1;
+      return true;
     }
     if (static_cast<long long>(count) > limit - bytes_read) {
       count = static_cast<std::size_t>(limit - bytes_read);
@@ -51,7 +51,7 @@ long fault(std::size_t& count) {
   if (shortest > 0 && static_cast<long>(count) > shortest) {
     count = static_cast<std::size_t>(shortest);
   }
-  return 0;
+  return false;
 }
 
 template <class F>
@@ -65,7 +65,7 @@ extern "C" {
 
 ssize_t read(int fd, void* buf, std::size_t count) {
   static auto real = next<ssize_t (*)(int, void*, std::size_t)>("read");
-  if (fd > 2 && fault(count) < 0) return -1;
+  if (fd > 2 && fault(count)) return -1;
   ssize_t got = real(fd, buf, count);
   if (fd > 2 && got > 0) bytes_read += got;
   return got;
@@ -73,7 +73,7 @@ ssize_t read(int fd, void* buf, std::size_t count) {
 
 ssize_t pread(int fd, void* buf, std::size_t count, off_t offset) {
   static auto real = next<ssize_t (*)(int, void*, std::size_t, off_t)>("pread");
-  if (fd > 2 && fault(count) < 0) return -1;
+  if (fd > 2 && fault(count)) return -1;
   ssize_t got = real(fd, buf, count, offset);
   if (fd > 2 && got > 0) bytes_read += got;
   return got;

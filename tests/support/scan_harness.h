@@ -70,20 +70,24 @@ class StringSink final : public recipscan::ReportSink {
 inline std::string machine_report(std::string_view input,
                                   const std::vector<std::size_t>& blocks,
                                   recipscan::RecipientMachine::Search search) {
+  class Feeder final : public recipscan::BlockConsumer {
+   public:
+    Feeder(recipscan::RecipientMachine& machine, recipscan::ReportBuffer& out)
+        : machine_(machine), out_(out) {}
+    void consume(const std::uint8_t* data, std::size_t size) override {
+      machine_.feed(data, size, out_);
+    }
+
+   private:
+    recipscan::RecipientMachine& machine_;
+    recipscan::ReportBuffer& out_;
+  };
   StringSink sink;
   {
     recipscan::ReportBuffer out(sink);
     recipscan::RecipientMachine machine(search);
-    std::size_t at = 0;
-    std::size_t turn = 0;
-    const auto* data = reinterpret_cast<const std::uint8_t*>(input.data());
-    while (at < input.size()) {
-      std::size_t size = blocks.empty() ? input.size() : blocks[turn];
-      if (turn + 1 < blocks.size()) ++turn;
-      if (size == 0 || size > input.size() - at) size = input.size() - at;
-      machine.feed(data + at, size, out);
-      at += size;
-    }
+    Feeder feeder(machine, out);
+    MemorySource(input, blocks).read_all(feeder);
     machine.finish(out);
     out.flush();
   }
